@@ -1,0 +1,41 @@
+// Entry point: runs the uninstaller and turns a failure nobody caught into a
+// report on standard error and exit status 1.
+
+#include <exception>
+#include <new>
+
+#include "messages.h"
+#include "platform/platform.h"
+#include "uninstall.h"
+
+namespace {
+
+int ReportUncaughtFailure(const char* what) {
+    // Whatever was already said goes out first, so the report follows it;
+    // output that cannot be written any more must not hide the report.
+    try {
+        platform::CloseStandardStreams();
+    } catch (...) {
+    }
+    // In pieces: memory may be what ran out.
+    platform::WriteStdError(FailureReportHead);
+    platform::WriteStdError(what);
+    platform::WriteStdError("\r\n\r\n");
+    return 1;
+}
+
+}  // namespace
+
+int main() {
+    try {
+        Uninstall();
+        platform::CloseStandardStreams();
+        return 0;
+    } catch (const std::bad_alloc&) {
+        return ReportUncaughtFailure("out of memory");
+    } catch (const std::exception& e) {
+        return ReportUncaughtFailure(e.what());
+    } catch (...) {
+        return ReportUncaughtFailure("unexpected failure");
+    }
+}
