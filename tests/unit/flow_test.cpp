@@ -1,0 +1,167 @@
+// The whole run with the double: dialogue, summary layouts, the caught
+// failure and the failures that end the program.
+
+#include <stdexcept>
+#include <string>
+
+#include "console.h"
+#include "machine_fixture.h"
+#include "selfremoval.h"
+#include "transcript.h"
+#include "uninstall.h"
+
+namespace {
+
+using fake::machine;
+using platform::StreamKind;
+
+const AnsiText Folder = "C:\\Apps\\Veltarin\\";
+const std::string CrLf = "\r\n";
+
+std::string Line(std::string_view text) { return std::string(text) + CrLf; }
+
+std::string Dialogue() {
+    return "{14}" + Line(TitleLine) + CrLf + CrLf + CrLf + "{7}" + Line(CloseWarningRu) + Line(CloseWarningEn) + CrLf +
+           Line(ConfirmRu) + Line(ConfirmEn) + CrLf + CrLf + "{14}" + Line(PressEnterRu) + Line(PressEnterEn) + CrLf;
+}
+
+std::string SummaryStart() { return "{7}{beep}" + CrLf + CrLf + CrLf; }
+
+std::string Leftovers() { return "{14}" + Line(LeftoversRu) + Line(LeftoversEn); }
+
+struct FlowTest : MachineTest {
+    void SetUp() override {
+        MachineTest::SetUp();
+        machine.outKind = StreamKind::Console;
+        machine.in = "\n\n";
+    }
+};
+
+TEST_F(FlowTest, NothingToRemoveGivesDialogueAndCleanSummary) {
+    Uninstall();
+    EXPECT_EQ(Transcript(), Dialogue() + SummaryStart() + std::string(DoneRu) + CrLf + std::string(DoneEn) + CrLf);
+    EXPECT_EQ(machine.in, "");  // both waits took their line
+    ASSERT_EQ(machine.started.size(), 1u);
+    EXPECT_EQ(machine.started[0].first, Folder);
+}
+
+TEST_F(FlowTest, RefusedFileIsReportedAndTheRunGoesOn) {
+    fake::AddFile(Folder + "korlan.exe", {.undeletable = true});
+    fake::AddFile(Folder + "sabet.exe");
+    Uninstall();
+    EXPECT_EQ(Transcript(), Dialogue() + "{12}" + Line(Folder + "korlan.exe" + std::string(ErrorSuffix)) + "{2}" +
+                                Line(Folder + "sabet.exe" + std::string(OkSuffix)) + SummaryStart() +
+                                std::string(DoneRu) + CrLf + std::string(DoneEn) + CrLf + Leftovers());
+    EXPECT_TRUE(fake::Exists(Folder + "korlan.exe"));
+    EXPECT_FALSE(fake::Exists(Folder + "sabet.exe"));
+}
+
+std::string SummaryAfterCaughtFailure() {
+    return SummaryStart() + std::string(DoneRu) + Line(WithErrorsRu) + CrLf + std::string(DoneEn) +
+           Line(WithErrorsEn) + CrLf + Leftovers();
+}
+
+TEST_F(FlowTest, MemoryRunningOutStopsTheRunAndTheSummarySaysSo) {
+    fake::AddFile(Folder + "korlan.exe");
+    fake::AddFile(Folder + "mildrev.exe");
+    fake::AddFile(Folder + "sabet.exe");
+    machine.exhaustMemoryAfterDelete = 2;  // mildrev.exe goes, then its line cannot be made
+    Uninstall();
+    // Green was already set for mildrev.exe when its line could not be made.
+    EXPECT_EQ(Transcript(), Dialogue() + "{2}" + Line(Folder + "korlan.exe" + std::string(OkSuffix)) + "{2}" +
+                                SummaryAfterCaughtFailure());
+    EXPECT_FALSE(fake::Exists(Folder + "mildrev.exe"));
+    EXPECT_TRUE(fake::Exists(Folder + "sabet.exe"));  // never attempted
+    EXPECT_EQ(machine.started.size(), 1u);
+}
+
+TEST_F(FlowTest, EntryLineThatCannotBeWrittenStopsTheRunAfterItsRemoval) {
+    fake::AddFile(Folder + "korlan.exe");
+    fake::AddFile(Folder + "sabet.exe");
+    machine.failOutputWrite = 15;  // the dialogue takes 14 writes; the 15th is korlan.exe's line
+    Uninstall();
+    EXPECT_EQ(Transcript(), Dialogue() + "{2}" + SummaryAfterCaughtFailure());
+    EXPECT_FALSE(fake::Exists(Folder + "korlan.exe"));
+    EXPECT_TRUE(fake::Exists(Folder + "sabet.exe"));
+}
+
+TEST_F(FlowTest, InputAtEndRunsThroughWithoutAKeyPress) {
+    machine.in = "";
+    fake::AddFile(Folder + "sabet.exe");
+    Uninstall();
+    EXPECT_FALSE(fake::Exists(Folder + "sabet.exe"));
+    EXPECT_EQ(machine.started.size(), 1u);
+}
+
+TEST_F(FlowTest, RedirectedOutputGetsTheSameBytes) {
+    fake::AddFile(Folder + "sabet.exe");
+    Uninstall();
+    const std::string onConsole = machine.out;
+    fake::Reset();
+    machine.in = "\n\n";
+    fake::AddFile(Folder + "sabet.exe");
+    Uninstall();
+    platform::CloseStandardStreams();
+    EXPECT_EQ(machine.out, onConsole);
+}
+
+// Failures outside the removal run end the program; nothing is removed
+// that was not removed already, and no script is started.
+struct FatalCase {
+    const char* name;
+    void (*arrange)();
+    bool removedBefore;  // the run had happened when the failure came
+};
+
+class FatalFailureTest : public FlowTest, public testing::WithParamInterface<FatalCase> {};
+
+TEST_P(FatalFailureTest, EndsTheProgramWithoutAScript) {
+    fake::AddFile(Folder + "sabet.exe");
+    GetParam().arrange();
+    EXPECT_THROW(Uninstall(), std::runtime_error);
+    EXPECT_EQ(fake::Exists(Folder + "sabet.exe"), !GetParam().removedBefore);
+    EXPECT_TRUE(machine.started.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FatalFailureTest,
+    testing::Values(FatalCase{"NoStandardOutput", [] { machine.outKind = StreamKind::Missing; }, false},
+                    FatalCase{"DialogueWriteFails", [] { machine.failOutputWrite = 3; }, false},
+                    FatalCase{"FirstWaitFails", [] { machine.inputFails = true; }, false},
+                    FatalCase{"NoStandardInput", [] { machine.inKind = StreamKind::Missing; }, false},
+                    FatalCase{"ProgramPathUnknown", [] { machine.programPathKnown = false; }, false},
+                    FatalCase{"ProgramPathWithoutFolder", [] { machine.programPath = "uninstall.exe"; }, false},
+                    FatalCase{"SummaryWriteFails", [] { machine.failOutputWrite = 16; }, true},
+                    FatalCase{"ScriptCannotBeWritten", [] { machine.writeNewFileFails = true; }, true}),
+    [](const testing::TestParamInfo<FatalCase>& info) { return info.param.name; });
+
+TEST_F(FlowTest, UnknownProgramFolderEndsBeforeAnythingIsShown) {
+    machine.programPathKnown = false;
+    EXPECT_THROW(Uninstall(), std::runtime_error);
+    EXPECT_EQ(machine.out, "");
+    EXPECT_EQ(machine.in, "\n\n");
+}
+
+struct FolderCase {
+    const char* name;
+    AnsiText programPath;
+    AnsiText folder;
+};
+
+class ResolveInstallFolderTest : public MachineTest, public testing::WithParamInterface<FolderCase> {};
+
+TEST_P(ResolveInstallFolderTest, KeepsTheTrailingBackslash) {
+    machine.programPath = GetParam().programPath;
+    EXPECT_EQ(ResolveInstallFolder(), GetParam().folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ResolveInstallFolderTest,
+    testing::Values(FolderCase{"Nested", "C:\\Apps\\Tool\\uninstall.exe", "C:\\Apps\\Tool\\"},
+                    FolderCase{"DriveRoot", "C:\\uninstall.exe", "C:\\"},
+                    FolderCase{"Share", "\\\\server\\share\\u.exe", "\\\\server\\share\\"},
+                    FolderCase{"CyrillicKeptInAnsi", "D:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB\\uninstall.exe",
+                               "D:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB\\"}),
+    [](const testing::TestParamInfo<FolderCase>& info) { return info.param.name; });
+
+}  // namespace
