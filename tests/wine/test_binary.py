@@ -1,0 +1,38 @@
+"""What the shipped files are: self-contained, stripped, with version and manifest."""
+
+import os
+import subprocess
+import unittest
+
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll"}
+
+
+def objdump(machine, *args):
+    english = dict(os.environ, LC_ALL="C")  # its headings are translated otherwise
+    return subprocess.run(["%s-w64-mingw32-objdump" % machine, *args], capture_output=True, text=True,
+                          check=True, env=english).stdout
+
+
+class BinaryTest(unittest.TestCase):
+    def check(self, exe, machine):
+        self.assertTrue(os.path.isfile(exe), exe)
+        headers = objdump(machine, "-p", exe)
+        dlls = {line.split(":", 1)[1].strip().lower() for line in headers.splitlines() if "DLL Name:" in line}
+        self.assertTrue(dlls, "no import table read")
+        self.assertLessEqual(dlls, WINDOWS_DLLS)
+        self.assertIn("no symbols", objdump(machine, "--syms", exe))
+        with open(exe, "rb") as f:
+            data = f.read()
+        for text in ("ProductName", "Veltarin", "ProductVersion", "5.301", "uninstall.exe"):
+            self.assertIn(text.encode("utf-16-le"), data, text)
+        self.assertIn(b'<requestedExecutionLevel level="requireAdministrator"', data)
+
+    def test_x86_64(self):
+        self.check(os.environ["UNINSTALL_EXE"], "x86_64")
+
+    def test_i686(self):
+        self.check(os.environ["UNINSTALL_EXE32"], "i686")
+
+
+if __name__ == "__main__":
+    unittest.main()
