@@ -63,6 +63,21 @@ inline constexpr ManifestEntry Manifest[] = {
 
 namespace manifest_checks {
 
+// Hand-written: GCC's sanitizer builds cannot evaluate string_view::find in
+// a constant expression.
+consteval bool MatchesAt(std::string_view s, std::size_t at, std::string_view what) {
+    if (at + what.size() > s.size()) return false;
+    for (std::size_t i = 0; i < what.size(); ++i)
+        if (s[at + i] != what[i]) return false;
+    return true;
+}
+
+consteval bool Contains(std::string_view s, std::string_view what) {
+    for (std::size_t at = 0; at < s.size(); ++at)
+        if (MatchesAt(s, at, what)) return true;
+    return false;
+}
+
 consteval bool FilesThenFolders() {
     std::size_t files = 0, folders = 0;
     for (const ManifestEntry& e : Manifest) {
@@ -90,7 +105,7 @@ consteval bool InnerFoldersFirst() {
         for (std::size_t j = i + 1; j < n; ++j)
             if (Manifest[i].kind == EntryKind::Folder && Manifest[j].kind == EntryKind::Folder &&
                 Manifest[j].relativePath.size() > Manifest[i].relativePath.size() &&
-                Manifest[j].relativePath.starts_with(Manifest[i].relativePath))
+                MatchesAt(Manifest[j].relativePath, 0, Manifest[i].relativePath))
                 return false;
     return true;
 }
@@ -100,9 +115,8 @@ consteval bool InnerFoldersFirst() {
 consteval bool StaysInside() {
     for (const ManifestEntry& e : Manifest) {
         std::string_view p = e.relativePath;
-        if (p.front() == '\\' || p.find(':') != p.npos || p.find('*') != p.npos || p.find('?') != p.npos)
-            return false;
-        if (p.starts_with("..") || p.find("\\..") != p.npos || p.find("\\\\") != p.npos) return false;
+        if (p.front() == '\\' || Contains(p, ":") || Contains(p, "*") || Contains(p, "?")) return false;
+        if (MatchesAt(p, 0, "..") || Contains(p, "\\..") || Contains(p, "\\\\")) return false;
         if (p == "uninstall.exe" || p == "unveltarin.bat") return false;
     }
     return true;
