@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "codepage.h"
@@ -65,6 +66,9 @@ struct DisplayCase {
     std::string ansi;
     std::string shown;
 };
+
+// Test listings show the case by its name.
+void PrintTo(const DisplayCase& c, std::ostream* os) { *os << c.name; }
 
 class ToConsoleTextTest : public testing::TestWithParam<DisplayCase> {};
 

@@ -2,6 +2,7 @@
 // failure and the failures that end the program.
 
 #include <stdexcept>
+#include <ostream>
 #include <string>
 
 #include "console.h"
@@ -113,6 +114,9 @@ struct FatalCase {
     bool removedBefore;  // the run had happened when the failure came
 };
 
+// Test listings show the case by its name.
+void PrintTo(const FatalCase& c, std::ostream* os) { *os << c.name; }
+
 class FatalFailureTest : public FlowTest, public testing::WithParamInterface<FatalCase> {};
 
 TEST_P(FatalFailureTest, EndsTheProgramWithoutAScript) {
@@ -147,6 +151,9 @@ struct FolderCase {
     AnsiText programPath;
     AnsiText folder;
 };
+
+// Test listings show the case by its name.
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.name; }
 
 class ResolveInstallFolderTest : public MachineTest, public testing::WithParamInterface<FolderCase> {};
 

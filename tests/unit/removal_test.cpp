@@ -1,5 +1,6 @@
 // The removal run over the listed targets, against the in-memory file system.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,9 @@ struct SilentCase {
     const char* name;
     void (*arrange)();
 };
+
+// Test listings show the case by its name.
+void PrintTo(const SilentCase& c, std::ostream* os) { *os << c.name; }
 
 class SilentTargetTest : public RemovalTest, public testing::WithParamInterface<SilentCase> {};
 

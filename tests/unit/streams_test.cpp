@@ -1,6 +1,7 @@
 // The console streams: line ends, end of input, buffering and failures.
 
 #include <stdexcept>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct WaitCase {
     int waits;
     std::string leftUnread;  // with one-byte reads, exactly what was not consumed
 };
+
+// Test listings show the case by its name.
+void PrintTo(const WaitCase& c, std::ostream* os) { *os << c.name; }
 
 class WaitForLineTest : public MachineTest, public testing::WithParamInterface<WaitCase> {};
 
