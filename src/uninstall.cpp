@@ -1,6 +1,5 @@
 #include "uninstall.h"
 
-#include <exception>
 #include <stdexcept>
 
 #include "console.h"
