@@ -23,6 +23,8 @@ Machine machine;
 
 void Reset() {
     FailAllocationAt(0);
+    // The streams may still hold output from the last test: let it go to a
+    // machine that takes it, then start from a clean one.
     machine = Machine{};
     try {
         platform::CloseStandardStreams();
