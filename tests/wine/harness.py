@@ -86,12 +86,12 @@ def install(folder, files=FILES, content=b"veltarin"):
     return os.path.join(folder, "uninstall.exe")
 
 
-def run(program, stdin=b"\n\n", cwd=None, timeout=90, stdout=subprocess.PIPE):
-    """Runs the program to its end and returns (status, stdout, stderr).
+def run(program, stdin=b"\n\n", cwd=None, timeout=90, stdout=subprocess.PIPE, args=()):
+    """Runs the program (with `args`) to its end and returns (status, stdout, stderr).
 
     The self-removal script shares the program's standard handles, so this
     also waits for the script to let go of them."""
-    result = subprocess.run(["wine", program], input=stdin, stdout=stdout, stderr=subprocess.PIPE,
+    result = subprocess.run(["wine", program, *args], input=stdin, stdout=stdout, stderr=subprocess.PIPE,
                             cwd=cwd or os.path.dirname(program), timeout=timeout)
     return result.returncode, result.stdout, result.stderr
 

@@ -1,7 +1,6 @@
 """The dialogue and summary, byte for byte, as the real program writes them."""
 
 import os
-import subprocess
 import unittest
 
 from harness import DIALOGUE, SUMMARY, WineTest, install, run, wait_until
@@ -26,10 +25,9 @@ class DialogueTest(WineTest):
 
     def test_arguments_are_ignored(self):
         program = install(self.folder("Veltarin"), files=[])
-        result = subprocess.run(["wine", program, "/S", "--help", "korlan.exe"], input=b"\n\n",
-                                capture_output=True, cwd=os.path.dirname(program), timeout=60)
-        self.assertEqual(result.returncode, 0)
-        self.assertEqual(result.stdout, DIALOGUE + SUMMARY)
+        status, out, err = run(program, args=("/S", "--help", "korlan.exe"))
+        self.assertEqual(status, 0, err)
+        self.assertEqual(out, DIALOGUE + SUMMARY)
         self.assertTrue(wait_until(lambda: not os.path.exists(program), 15))
 
 
