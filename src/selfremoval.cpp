@@ -1,9 +1,17 @@
 #include "selfremoval.h"
 
 #include <stdexcept>
+#include <string_view>
 
 #include "platform/platform.h"
 
+namespace {
+
+constexpr std::string_view ScriptName = "unveltarin.bat";
+
+// The command script that deletes the program file once the program has
+// exited, then itself.
+//
 // The script runs in the install folder (the program starts it there), so the
 // bare names below can only mean the files in that folder, whatever folder
 // the user started the program from.
@@ -35,6 +43,8 @@ AnsiText SelfRemovalScript() {
     script += "\" >nul 2>&1 & exit /b\r\n";
     return script;
 }
+
+}  // namespace
 
 void LaunchSelfRemoval(const UninstallState& state) {
     AnsiText scriptPath = state.installFolder;
