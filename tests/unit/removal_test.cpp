@@ -25,9 +25,9 @@ struct RemovalTest : MachineTest {
         state.installFolder = Folder;
     }
 
-    static void InstallEverything(const AnsiText& folder = Folder) {
+    static void InstallEverything() {
         for (const ManifestEntry& entry : Manifest) {
-            AnsiText path = folder + AnsiText(entry.relativePath);
+            AnsiText path = Folder + AnsiText(entry.relativePath);
             if (entry.kind == EntryKind::File) fake::AddFile(path);
             else fake::AddFolder(path);
         }
