@@ -7,12 +7,15 @@
 namespace {
 
 // A listed path that runs through a junction or symbolic link leads out of
-// the install folder: what lies behind the link is not ours to delete. The
-// last component is not checked: removing a listed link removes the link only.
+// the install folder: what lies behind the link is not ours, so its targets
+// are passed over without a word. Each folder on the way is asked about by
+// its name without the trailing backslash: with one, Windows answers for
+// what the link leads to. A listed target that is itself a link is left to
+// the removal, which refuses it and so reports it.
 bool PassesThroughLink(const UninstallState& state, std::string_view relativePath) {
     std::string_view parents = relativePath.substr(0, relativePath.size() - 1);
     for (std::size_t end = parents.find('\\'); end != parents.npos; end = parents.find('\\', end + 1))
-        if (platform::IsReparsePoint(state.installFolder + AnsiText(parents.substr(0, end + 1)))) return true;
+        if (platform::IsReparsePoint(state.installFolder + AnsiText(parents.substr(0, end)))) return true;
     return false;
 }
 
@@ -27,12 +30,12 @@ void RecordOutcome(UninstallState& state, bool removed, Colour failureColour) {
 
 void RemoveListedFile(UninstallState& state) {
     if (!platform::IsRegularFilePresent(state.currentTarget)) return;
-    RecordOutcome(state, platform::DeleteFileA(state.currentTarget), LightRed);
+    RecordOutcome(state, platform::DeleteFileA(state.installFolder, state.currentTarget), LightRed);
 }
 
 void RemoveListedFolder(UninstallState& state) {
     if (!platform::IsFolderPresent(state.currentTarget)) return;
-    RecordOutcome(state, platform::RemoveDirectoryA(state.currentTarget), Red);
+    RecordOutcome(state, platform::RemoveDirectoryA(state.installFolder, state.currentTarget), Red);
 }
 
 void RunRemoval(UninstallState& state) {

@@ -67,6 +67,7 @@ void Summarise(const UninstallState& state, bool runFailed) {
 }  // namespace
 
 void Uninstall() {
+    platform::RestrictDllSearch();
     UninstallState state;
     state.installFolder = ResolveInstallFolder();
     state.consoleOut = platform::StdOutputHandle();

@@ -19,33 +19,62 @@ namespace platform {
 
 // ---- Raw operations, one backend per system --------------------------------
 
-// The program file's full path in the ANSI code page. False when Windows
-// cannot say, when the path does not fit MAX_PATH, or when the ANSI form does
-// not name the same file as the real (Unicode) path: a folder name with a
-// character the ANSI code page lacks comes back best-fitted or as '?', and
-// such a path may name another folder.
+// Narrows where Windows looks for DLLs to its system folder, for the
+// libraries the program and Windows on its behalf load from now on. The
+// program runs elevated from a folder other users may write to: a DLL
+// planted there, or in the working directory, must never be loaded. Called
+// before anything else.
+void RestrictDllSearch();
+
+// The program file's full path in the ANSI code page, at any length. False
+// when Windows cannot say, or when the ANSI form does not name exactly the
+// same file as the real (Unicode) path: a folder name with a character the
+// ANSI code page lacks comes back best-fitted or as '?', and such a path may
+// name another folder.
 bool ProgramFilePath(AnsiText& path);
+
+// Windows' system folder (no trailing backslash), exactly as Windows reports
+// it, never from an environment variable a user could set.
+bool SystemFolder(AnsiText& path);
 
 ConsoleHandle StdOutputHandle();
 void SetConsoleTextAttribute(ConsoleHandle console, std::uint16_t attribute);
 void MessageBeep();  // the "asterisk" notification sound
 
+// Paths below are ANSI text of any length; an ANSI path that does not convert
+// exactly to the Unicode name Windows uses is treated as absent or refused.
+
 // A regular file at exactly this path whose last-write time is a valid DOS
 // date and time (a file dated outside 1980-2107 counts as absent).
 bool IsRegularFilePresent(const AnsiText& path);
 bool IsFolderPresent(const AnsiText& path);
-// True for a junction or symbolic link: a folder that may lead out of the
-// install folder.
+// True for a junction, symbolic link or other reparse point. Asked with a
+// trailing backslash, Windows answers for what the link leads to, so ask
+// for the name without one.
 bool IsReparsePoint(const AnsiText& path);
-bool DeleteFileA(const AnsiText& path);
-bool RemoveDirectoryA(const AnsiText& path);
 
-// Creates the file, replacing any file of that name, and writes exactly these
-// bytes. False if any step fails; a partly written file may stay behind.
-bool WriteNewFile(const AnsiText& path, std::string_view bytes);
+// Deletes the file (removes the empty folder, whose path ends in a
+// backslash) at `path`, which lies in `folder`. True only when the name is
+// gone afterwards. Refused when the name is a link, or the way from `folder`
+// to it passes through one: nothing outside `folder` is ever deleted.
+bool DeleteFileA(const AnsiText& folder, const AnsiText& path);
+bool RemoveDirectoryA(const AnsiText& folder, const AnsiText& path);
 
-// Starts "<cmd.exe> /d /c .\<script>" in the given folder at idle priority
-// with its window hidden, closes both handles and does not wait.
+// Creates `name` in `folder` as a new file holding exactly these bytes, and
+// never writes through an existing name: an existing plain file is deleted
+// first; a name that is a folder, a link of any kind, a file with another
+// hard link, or a read-only, hidden or system file makes it fail, as does a
+// name that appears meanwhile. A file left half-written is deleted again.
+bool WriteNewFile(const AnsiText& folder, const AnsiText& name, std::string_view bytes);
+
+// Whether a process can be started with this folder as its working
+// directory: Windows refuses one longer than MAX_PATH, unless its short
+// (8.3) form fits.
+bool CanBeWorkingFolder(const AnsiText& folder);
+
+// Starts "<system folder>\cmd.exe /d /e:on /v:off /c .\<script>" in the
+// given folder at idle priority with its window hidden, closes both handles
+// and does not wait.
 bool StartHiddenScript(const AnsiText& folder, const AnsiText& script);
 
 enum class StreamKind { Missing, Unknown, Console, Redirected };

@@ -51,85 +51,148 @@ using fake::machine;
 
 namespace platform {
 
+namespace {
+
+void Called(const char* operation) {
+    Quiet quietly;
+    machine.calls.emplace_back(operation);
+}
+
+fake::Node* Find(const AnsiText& path) {
+    auto it = machine.nodes.find(path);
+    return it == machine.nodes.end() ? nullptr : &it->second;
+}
+
+// As the backend does: only what lies in the folder, never a link, and true
+// only when the name is gone.
+bool Remove(const AnsiText& folder, const AnsiText& path, bool isFolder) {
+    fake::Node* node = Find(path);
+    if (!node || node->folder != isFolder || node->undeletable || node->reparsePoint) return false;
+    if (path.size() <= folder.size() || !path.starts_with(folder)) return false;
+    if (isFolder)
+        for (const auto& [other, _] : machine.nodes)
+            if (other.size() > path.size() && other.starts_with(path)) return false;
+    if (node->staysAfterRemoval) return false;
+    machine.nodes.erase(path);
+    return true;
+}
+
+}  // namespace
+
+void RestrictDllSearch() { Called("RestrictDllSearch"); }
+
 bool ProgramFilePath(AnsiText& path) {
+    Called("ProgramFilePath");
     Quiet quietly;
     if (!machine.programPathKnown) return false;
     path = machine.programPath;
     return true;
 }
 
-ConsoleHandle StdOutputHandle() { return reinterpret_cast<ConsoleHandle>(0x7); }
+bool SystemFolder(AnsiText& path) {
+    Called("SystemFolder");
+    Quiet quietly;
+    if (!machine.systemFolderKnown) return false;
+    path = machine.systemFolder;
+    return true;
+}
+
+ConsoleHandle StdOutputHandle() {
+    Called("StdOutputHandle");
+    return reinterpret_cast<ConsoleHandle>(0x7);
+}
 
 void SetConsoleTextAttribute(ConsoleHandle, std::uint16_t attribute) {
+    Called("SetConsoleTextAttribute");
     Quiet quietly;
     machine.events.push_back("colour " + std::to_string(attribute));
 }
 
-void MessageBeep() { Quiet quietly; machine.events.push_back("beep"); }
-
-namespace {
-const fake::Node* Find(const AnsiText& path) {
-    auto it = machine.nodes.find(path);
-    return it == machine.nodes.end() ? nullptr : &it->second;
+void MessageBeep() {
+    Called("MessageBeep");
+    Quiet quietly;
+    machine.events.push_back("beep");
 }
-}  // namespace
 
 bool IsRegularFilePresent(const AnsiText& path) {
+    Called("IsRegularFilePresent");
     const fake::Node* node = Find(path);
     return node && !node->folder && node->dosDate;
 }
 
 bool IsFolderPresent(const AnsiText& path) {
+    Called("IsFolderPresent");
     const fake::Node* node = Find(path);
     return node && node->folder;
 }
 
+// As Windows answers: asked with a trailing backslash, it follows a link to
+// what it leads to, which is no link.
 bool IsReparsePoint(const AnsiText& path) {
+    Called("IsReparsePoint");
+    Quiet quietly;
+    if (path.empty() || path.back() == '\\') return false;
     const fake::Node* node = Find(path);
+    if (!node) node = Find(path + "\\");
     return node && node->reparsePoint;
 }
 
-bool DeleteFileA(const AnsiText& path) {
+bool DeleteFileA(const AnsiText& folder, const AnsiText& path) {
+    Called("DeleteFileA");
     Quiet quietly;
     machine.events.push_back("delete " + path);
-    const fake::Node* node = Find(path);
-    if (!node || node->folder || node->undeletable) return false;
-    machine.nodes.erase(path);
-    if (machine.exhaustMemoryAfterDelete != 0 && --machine.exhaustMemoryAfterDelete == 0) fake::FailAllocationAt(1);
-    return true;
+    bool removed = Remove(folder, path, false);
+    if (removed && machine.exhaustMemoryAfterDelete != 0 && --machine.exhaustMemoryAfterDelete == 0)
+        fake::FailAllocationAt(1);
+    return removed;
 }
 
-bool RemoveDirectoryA(const AnsiText& path) {
+bool RemoveDirectoryA(const AnsiText& folder, const AnsiText& path) {
+    Called("RemoveDirectoryA");
     Quiet quietly;
     machine.events.push_back("rmdir " + path);
-    const fake::Node* node = Find(path);
-    if (!node || !node->folder || node->undeletable) return false;
-    // A junction goes whatever the folder it leads to holds.
-    if (!node->reparsePoint)
-        for (const auto& [other, _] : machine.nodes)
-            if (other.size() > path.size() && other.starts_with(path)) return false;
-    machine.nodes.erase(path);
-    return true;
+    return Remove(folder, path, true);
 }
 
-bool WriteNewFile(const AnsiText& path, std::string_view bytes) {
+bool WriteNewFile(const AnsiText& folder, const AnsiText& name, std::string_view bytes) {
+    Called("WriteNewFile");
     Quiet quietly;
     if (machine.writeNewFileFails) return false;
+    const AnsiText path = folder + name;
+    if (Find(path + "\\")) return false;
+    if (const fake::Node* old = Find(path)) {
+        if (old->reparsePoint || old->undeletable || old->hiddenOrSystem || old->links != 1) return false;
+        machine.nodes.erase(path);
+    }
     machine.written[path] = std::string(bytes);
     return true;
 }
 
+bool CanBeWorkingFolder(const AnsiText&) {
+    Called("CanBeWorkingFolder");
+    return machine.canBeWorkingFolder;
+}
+
 bool StartHiddenScript(const AnsiText& folder, const AnsiText& script) {
+    Called("StartHiddenScript");
     Quiet quietly;
     if (machine.startFails) return false;
     machine.started.emplace_back(folder, script);
     return true;
 }
 
-StreamKind StdOutputKind() { return machine.outKind; }
-StreamKind StdInputKind() { return machine.inKind; }
+StreamKind StdOutputKind() {
+    Called("StdOutputKind");
+    return machine.outKind;
+}
+
+StreamKind StdInputKind() {
+    Called("StdInputKind");
+    return machine.inKind;
+}
 
 bool WriteStdOutput(std::string_view bytes) {
+    Called("WriteStdOutput");
     Quiet quietly;
     machine.outWrites.push_back(bytes.size());
     if (machine.failOutputWrite != 0 && static_cast<int>(machine.outWrites.size()) == machine.failOutputWrite)
@@ -140,6 +203,7 @@ bool WriteStdOutput(std::string_view bytes) {
 }
 
 ReadResult ReadStdInput(char* buffer, std::size_t capacity, std::size_t& got) {
+    Called("ReadStdInput");
     Quiet quietly;
     if (machine.inputFails) return ReadResult::Failed;
     if (machine.in.empty()) return ReadResult::End;
@@ -149,7 +213,11 @@ ReadResult ReadStdInput(char* buffer, std::size_t capacity, std::size_t& got) {
     return ReadResult::Data;
 }
 
-void WriteStdError(std::string_view ansiText) { Quiet quietly; machine.err += ansiText; }
+void WriteStdError(std::string_view ansiText) {
+    Called("WriteStdError");
+    Quiet quietly;
+    machine.err += ansiText;
+}
 
 }  // namespace platform
 

@@ -15,15 +15,24 @@ namespace fake {
 
 struct Node {
     bool folder = false;
-    bool undeletable = false;  // read-only, in use, or access denied
-    bool dosDate = true;       // false: dated before 1980 or after 2107
-    bool reparsePoint = false;
+    bool undeletable = false;     // read-only, in use, or access denied
+    bool dosDate = true;          // false: dated before 1980 or after 2107
+    bool reparsePoint = false;    // a junction or symbolic link
+    bool hiddenOrSystem = false;
+    int links = 1;                // hard links to the file
+    bool staysAfterRemoval = false;  // deletion accepted, name still there
 };
 
 struct Machine {
-    // Program file
+    // Every platform operation called, by name, in order.
+    std::vector<std::string> calls;
+
+    // Program file and system
     bool programPathKnown = true;
     AnsiText programPath = "C:\\Apps\\Veltarin\\uninstall.exe";
+    bool systemFolderKnown = true;
+    AnsiText systemFolder = "C:\\Windows\\system32";
+    bool canBeWorkingFolder = true;
 
     // Files and folders by full path; folders end with a backslash.
     std::map<AnsiText, Node> nodes;

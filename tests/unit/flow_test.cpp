@@ -1,6 +1,7 @@
 // The whole run with the double: dialogue, summary layouts, the caught
 // failure and the failures that end the program.
 
+#include <algorithm>
 #include <stdexcept>
 #include <ostream>
 #include <string>
@@ -44,6 +45,15 @@ TEST_F(FlowTest, NothingToRemoveGivesDialogueAndCleanSummary) {
     EXPECT_EQ(machine.in, "");  // both waits took their line
     ASSERT_EQ(machine.started.size(), 1u);
     EXPECT_EQ(machine.started[0].first, Folder);
+}
+
+// A DLL planted beside the program must not be loaded by anything the
+// program or Windows does for it, so the search is narrowed before all else.
+TEST_F(FlowTest, DllSearchIsRestrictedBeforeAnyOtherCall) {
+    Uninstall();
+    ASSERT_FALSE(machine.calls.empty());
+    EXPECT_EQ(machine.calls.front(), "RestrictDllSearch");
+    EXPECT_EQ(std::count(machine.calls.begin(), machine.calls.end(), "RestrictDllSearch"), 1);
 }
 
 TEST_F(FlowTest, RefusedFileIsReportedAndTheRunGoesOn) {

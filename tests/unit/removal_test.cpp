@@ -112,18 +112,50 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const testing::TestParamInfo<SilentCase>& info) { return info.param.name; });
 
-// Behind a junction lie somebody else's files: the listed link goes, what it
-// leads to stays.
-TEST_F(RemovalTest, LinkedFolderIsUnlinkedButWhatItLeadsToStays) {
+// Behind a junction lie somebody else's files: they are passed over without
+// a word, and the link itself is left and reported, so the user hears that
+// something stayed.
+TEST_F(RemovalTest, LinkedFolderAndWhatItLeadsToStay) {
     fake::AddFolder(Folder + "tesk\\", {.reparsePoint = true});
     fake::AddFile(Folder + "tesk\\Olvan.ico");
     fake::AddFolder(Folder + "tesk\\Ostin\\");
     fake::AddFile(Folder + "tesk\\Ostin\\Ambel.wav");
+    const auto before = machine.nodes.size();
     RunRemoval(state);
-    EXPECT_EQ(Transcript(), Line(Green, Folder + "tesk\\", true));
-    EXPECT_TRUE(fake::Exists(Folder + "tesk\\Olvan.ico"));
+    EXPECT_EQ(Transcript(), Line(Red, Folder + "tesk\\", false));
+    EXPECT_EQ(machine.nodes.size(), before);
+    EXPECT_FALSE(state.allRemoved);
+}
+
+// A link deeper down: each folder on the way must be asked about as Windows
+// reports links, by its name without the trailing backslash.
+TEST_F(RemovalTest, LinkInsideAListedFolderKeepsWhatItLeadsTo) {
+    InstallEverything();
+    machine.nodes[Folder + "tesk\\Ostin\\"].reparsePoint = true;
+    RunRemoval(state);
     EXPECT_TRUE(fake::Exists(Folder + "tesk\\Ostin\\Ambel.wav"));
-    EXPECT_TRUE(fake::Exists(Folder + "tesk\\Ostin\\"));
+    EXPECT_TRUE(fake::Exists(Folder + "tesk\\Ostin\\thumbs.db"));
+    EXPECT_FALSE(fake::Exists(Folder + "tesk\\Olvan.ico"));
+    EXPECT_FALSE(fake::Exists(Folder + "tesk\\Varle\\kem.bmp"));
+    const std::string shown = Transcript();
+    EXPECT_EQ(shown.find(ToConsoleText(Folder + "tesk\\Ostin\\Ambel.wav")), std::string::npos);
+    EXPECT_NE(shown.find(Line(Red, Folder + "tesk\\Ostin\\", false)), std::string::npos);
+    EXPECT_TRUE(shown.ends_with(Line(Red, Folder + "tesk\\", false)));
+}
+
+// Targets that are there but cannot be made to go: each gets the error
+// suffix, and the run goes on.
+TEST_F(RemovalTest, LinkedFileAndFileThatStaysAreReportedAsLeft) {
+    fake::AddFile(Folder + "korlan.exe", {.reparsePoint = true});
+    fake::AddFile(Folder + "mildrev.exe", {.staysAfterRemoval = true});
+    fake::AddFolder(Folder + "nubra\\", {.staysAfterRemoval = true});
+    fake::AddFile(Folder + "sabet.exe");
+    RunRemoval(state);
+    EXPECT_EQ(Transcript(), Line(LightRed, Folder + "korlan.exe", false) + Line(LightRed, Folder + "mildrev.exe", false) +
+                                Line(Green, Folder + "sabet.exe", true) + Line(Red, Folder + "nubra\\", false));
+    EXPECT_TRUE(fake::Exists(Folder + "korlan.exe"));
+    EXPECT_TRUE(fake::Exists(Folder + "mildrev.exe"));
+    EXPECT_FALSE(state.allRemoved);
 }
 
 TEST_F(RemovalTest, CyrillicFolderActsOnAnsiPathsAndShowsConsoleText) {
