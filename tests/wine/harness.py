@@ -86,13 +86,15 @@ def install(folder, files=FILES, content=b"veltarin"):
     return os.path.join(folder, "uninstall.exe")
 
 
-def run(program, stdin=b"\n\n", cwd=None, timeout=90, stdout=subprocess.PIPE, args=()):
-    """Runs the program (with `args`) to its end and returns (status, stdout, stderr).
+def run(program, stdin=b"\n\n", cwd=None, timeout=90, stdout=subprocess.PIPE, args=(), env=None):
+    """Runs the program (with `args`, and `env` added to the environment) to
+    its end and returns (status, stdout, stderr).
 
     The self-removal script shares the program's standard handles, so this
     also waits for the script to let go of them."""
     result = subprocess.run(["wine", program, *args], input=stdin, stdout=stdout, stderr=subprocess.PIPE,
-                            cwd=cwd or os.path.dirname(program), timeout=timeout)
+                            cwd=cwd or os.path.dirname(program), timeout=timeout,
+                            env=dict(os.environ, **env) if env else None)
     return result.returncode, result.stdout, result.stderr
 
 
