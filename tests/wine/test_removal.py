@@ -6,7 +6,7 @@ import time
 import unittest
 
 from harness import (DIALOGUE, FILES, FOLDERS, LEFTOVERS, SUMMARY, WineTest, entry_line, install, run, tree,
-                     wait_until)
+                     wait_until, windows_path)
 
 
 class RemovalTest(WineTest):
@@ -119,11 +119,109 @@ class UncertainFolderTest(WineTest):
         install(decoy)
         self.assertRefusedAndNothingRemoved(self.folder("Prōgram", "Veltarin"), decoy)
 
-    def test_path_longer_than_max_path(self):
-        deep = self.folder(*(["a" * 60] * 4), "Veltarin")
-        self.assertGreater(len("Z:" + deep + "/uninstall.exe"), 260)
+    def test_path_the_ansi_code_page_cannot_hold_at_any_depth(self):
+        deep = self.folder(*(["a" * 60] * 4), "Prōgram")
+        self.assertGreater(len(windows_path(deep)), 260)
         self.assertRefusedAndNothingRemoved(deep)
 
+
+class DepthTest(WineTest):
+    """Windows' ANSI file functions stop at 260 characters; the program does not."""
+
+    def deep_folder(self, length):
+        """A folder whose Windows path is exactly `length` characters long."""
+        folder = self.root
+        while len(windows_path(folder)) < length:
+            room = length - len(windows_path(folder)) - 1
+            folder = os.path.join(folder, "Veltarin-" + "d" * max(0, min(room, 60) - 9) if room >= 9 else "v" * room)
+        self.assertEqual(len(windows_path(folder)), length)
+        return folder
+
+    def test_folder_of_244_characters_loses_every_target_and_the_program_file(self):
+        folder = self.deep_folder(244)
+        program = install(folder)
+        self.assertGreater(len(windows_path(os.path.join(folder, "tesk/Varle/desktop.inf"))), 260)
+        status, out, err = run(program)
+        self.assertEqual(status, 0, err)
+        expected = b"".join(entry_line(folder, p, True) for p in FILES + FOLDERS)
+        self.assertEqual(out, DIALOGUE + expected + SUMMARY)
+        self.assertTrue(wait_until(lambda: os.listdir(folder) == [], 20), os.listdir(folder))
+
+    def test_folder_of_300_characters_loses_every_target_and_nothing_beside_it(self):
+        folder = self.deep_folder(300)
+        program = install(folder)
+        parent = os.path.dirname(folder)
+        install(parent, files=["korlan.exe", "tesk/Olvan.ico", "nubra/nubra.chm"], content=b"not ours")
+        os.remove(os.path.join(parent, "uninstall.exe"))
+        before = tree(parent)
+        # Wine cannot start a program in a working directory this deep.
+        status, out, err = run(program, cwd=self.root)
+        self.assertEqual(status, 0, err)
+        expected = b"".join(entry_line(folder, p, True) for p in FILES + FOLDERS)
+        self.assertEqual(out, DIALOGUE + expected + SUMMARY)
+        # The script starts in the folder's short form and takes the program file too.
+        self.assertTrue(wait_until(lambda: os.listdir(folder) == [], 20), os.listdir(folder))
+        after = tree(parent)
+        del after[os.path.relpath(folder, parent) + "/"]
+        del before[os.path.relpath(folder, parent) + "/"]
+        for name in list(before):
+            if name.startswith(os.path.relpath(folder, parent) + "/"):
+                del before[name]
+        self.assertEqual(after, before)
+
+
+class LinkTest(WineTest):
+    """Unix links stand in for junctions and symbolic links: Wine shows them to
+    the program as Windows shows those."""
+
+    def test_nothing_behind_a_linked_folder_or_file_is_touched(self):
+        folder = self.folder("Veltarin")
+        program = install(folder)
+        users = self.folder("Documents")
+        install(users, files=[p[len("tesk/"):] for p in FILES if p.startswith("tesk/")], content=b"the user's")
+        os.remove(os.path.join(users, "uninstall.exe"))
+        document = self.folder("letter.doc")
+        with open(document, "wb") as f:
+            f.write(b"the user's letter")
+        subprocess.run(["rm", "-rf", os.path.join(folder, "tesk"), os.path.join(folder, "korlan.exe")], check=True)
+        os.symlink(users, os.path.join(folder, "tesk"))
+        os.symlink(document, os.path.join(folder, "korlan.exe"))
+        users_before = tree(users)
+
+        status, out, err = run(program)
+        self.assertEqual(status, 0, err)
+        expected = b"".join(entry_line(folder, p, p != "korlan.exe")
+                            for p in FILES + FOLDERS if not p.startswith("tesk/"))
+        expected += entry_line(folder, "tesk/", False)
+        self.assertEqual(out, DIALOGUE + expected + SUMMARY + LEFTOVERS)
+        self.assertTrue(wait_until(lambda: not os.path.exists(program), 20))
+        self.assertEqual(tree(users), users_before)
+        with open(document, "rb") as f:
+            self.assertEqual(f.read(), b"the user's letter")
+        self.assertEqual(sorted(os.listdir(folder)), ["korlan.exe", "tesk"])
+        self.assertTrue(os.path.islink(os.path.join(folder, "tesk")))
+
+
+class ReadOnlyMountTest(WineTest):
+    """A file system that accepts a deletion and keeps the file: as root, a
+    read-only bind mount of a full install."""
+
+    def test_no_target_still_there_is_reported_removed(self):
+        source = self.folder("source")
+        install(source)
+        before = tree(source)
+        mounted = self.folder("Veltarin")
+        os.mkdir(mounted)
+        subprocess.run(["mount", "--bind", source, mounted], check=True)
+        self.addCleanup(subprocess.run, ["umount", mounted], check=True)
+        subprocess.run(["mount", "-o", "remount,bind,ro", mounted], check=True)
+
+        status, out, err = run(os.path.join(mounted, "uninstall.exe"))
+        # The script cannot be written there either: the program says so.
+        self.assertEqual(status, 1, err)
+        expected = b"".join(entry_line(mounted, p, False) for p in FILES + FOLDERS)
+        self.assertEqual(out, DIALOGUE + expected + SUMMARY + LEFTOVERS)
+        self.assertEqual(tree(source), before)
 
 if __name__ == "__main__":
     unittest.main()
