@@ -1,6 +1,7 @@
 // Entry point: runs the uninstaller and turns a failure nobody caught into a
 // report on standard error and exit status 1.
 
+#include <cstdlib>
 #include <exception>
 #include <new>
 
@@ -25,6 +26,15 @@ int ReportUncaughtFailure(const char* what) {
 }
 
 }  // namespace
+
+// The runtime's own last resort when an exception escapes where none may
+// (main catches all the others): libstdc++'s default prints the exception's
+// type name, and to do so links in a C++ name demangler and a printf with
+// floating point, two fifths of the program's size. The user could do
+// nothing with that name; ending at once does the same job.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 int main() {
     try {

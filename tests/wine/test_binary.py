@@ -29,6 +29,7 @@ class BinaryTest(unittest.TestCase):
 
     def test_x86_64(self):
         self.check(os.environ["UNINSTALL_EXE"], "x86_64")
+        self.assertLessEqual(os.path.getsize(os.environ["UNINSTALL_EXE"]), 128 * 1024)
 
     def test_i686(self):
         self.check(os.environ["UNINSTALL_EXE32"], "i686")
