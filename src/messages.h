@@ -7,6 +7,21 @@
 #include "codepage.h"
 
 inline constexpr std::string_view TitleLine = u8"Велтарин 5.301 (удаление)"_cp866;
+
+// The title names the product, then the version between two spaces; it must
+// be the version the build is made as (res/product.txt), the one the version
+// resource shows. Hand-written: GCC's sanitizer builds cannot evaluate
+// string_view's search and compare in a constant expression.
+consteval bool TitleShowsVersion(std::string_view title, std::string_view version) {
+    std::size_t at = 0;
+    while (at < title.size() && title[at] != ' ') ++at;
+    if (title.size() < at + 2 + version.size() || title[at + 1 + version.size()] != ' ') return false;
+    for (std::size_t i = 0; i < version.size(); ++i)
+        if (title[at + 1 + i] != version[i]) return false;
+    return true;
+}
+static_assert(TitleShowsVersion(TitleLine, UNINSTALL_VERSION),
+              "the title message shows another version than res/product.txt");
 inline constexpr std::string_view CloseWarningRu =
     u8"    ВНИМАНИЕ: Перед тем как продолжить, закройте программу \"Велтарин\""_cp866;
 inline constexpr std::string_view CloseWarningEn =
