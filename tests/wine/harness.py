@@ -74,15 +74,16 @@ def entry_line(folder, relative, removed):
     return oem(windows_path(os.path.join(folder, relative)) + suffix) + CRLF
 
 
-def install(folder, files=FILES, content=b"veltarin"):
-    """Lays out the listed files (and so their folders) and the program."""
+def install(folder, files=FILES, content=b"veltarin", program=None):
+    """Lays out the listed files (and so their folders) and the program
+    (`program`, or the one under test)."""
     os.makedirs(folder, exist_ok=True)
     for relative in files:
         path = os.path.join(folder, relative)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(content)
-    shutil.copy(EXE, os.path.join(folder, "uninstall.exe"))
+    shutil.copy(program or EXE, os.path.join(folder, "uninstall.exe"))
     return os.path.join(folder, "uninstall.exe")
 
 
