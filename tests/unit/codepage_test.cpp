@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "case_name.h"
 #include "codepage.h"
 #include "console.h"
 
@@ -88,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                     DisplayCase{"NoSecondMapping", "\xF0", "\xE0"},
                     // The numero sign is not in the table and keeps its byte.
                     DisplayCase{"OutsideTheTableUnchanged", "\xB9\x80\x98\xA0\xBF", "\xB9\x80\x98\xA0\xBF"}),
-    [](const testing::TestParamInfo<DisplayCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST(ToConsoleText, EveryCyrillicLetterAsIconvShowsIt) {
     std::string letters;

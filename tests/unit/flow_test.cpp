@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "case_name.h"
 #include "console.h"
 #include "machine_fixture.h"
 #include "selfremoval.h"
@@ -147,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FatalCase{"ProgramPathWithoutFolder", [] { machine.programPath = "uninstall.exe"; }, false},
                     FatalCase{"SummaryWriteFails", [] { machine.failOutputWrite = 16; }, true},
                     FatalCase{"ScriptCannotBeWritten", [] { machine.writeNewFileFails = true; }, true}),
-    [](const testing::TestParamInfo<FatalCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST_F(FlowTest, UnknownProgramFolderEndsBeforeAnythingIsShown) {
     machine.programPathKnown = false;
@@ -179,6 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"Share", "\\\\server\\share\\u.exe", "\\\\server\\share\\"},
                     FolderCase{"CyrillicKeptInAnsi", "D:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB\\uninstall.exe",
                                "D:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB\\"}),
-    [](const testing::TestParamInfo<FolderCase>& info) { return info.param.name; });
+    CaseName());
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.h"
 #include "console.h"
 #include "machine_fixture.h"
 #include "manifest.h"
@@ -110,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    fake::AddFile("C:\\Apps\\Veltarin2\\korlan.exe");
                                    fake::AddFile("korlan.exe");
                                }}),
-    [](const testing::TestParamInfo<SilentCase>& info) { return info.param.name; });
+    CaseName());
 
 // Behind a junction lie somebody else's files: they are passed over without
 // a word, and the link itself is left and reported, so the user hears that

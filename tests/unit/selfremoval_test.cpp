@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "case_name.h"
 #include "machine_fixture.h"
 #include "selfremoval.h"
 
@@ -106,6 +107,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"SystemFolderNotPlainAscii",
                                 [] { machine.systemFolder = "C:\\\xCE\xEA\xED\xE0\\system32"; }},  // "Окна"
                     RefusedCase{"SystemFolderWithAQuote", [] { machine.systemFolder = "C:\\W\"\\system32"; }}),
-    [](const testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
+    CaseName());
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.h"
 #include "machine_fixture.h"
 
 namespace {
@@ -41,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Ctrl+Z ends the input: nothing after it is ever read.
                     WaitCase{"CtrlZEndsInputForGood", "ab\x1a\ncd\n", 2, "\ncd\n"},
                     WaitCase{"EndOfInputReturns", "", 3, ""}),
-    [](const testing::TestParamInfo<WaitCase>& info) { return info.param.name; });
+    CaseName());
 
 using StreamTest = MachineTest;
 
