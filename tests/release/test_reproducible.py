@@ -19,8 +19,9 @@ def digest(path):
 class ReproducibleTest(unittest.TestCase):
     def test_a_clean_build_elsewhere_gives_identical_programs(self):
         # Another folder, of another length, holding the same source files.
-        copy = os.path.join(tempfile.mkdtemp(prefix="uninstall-rebuild-"), "a", "different", "place")
-        self.addCleanup(shutil.rmtree, os.path.dirname(os.path.dirname(os.path.dirname(copy))))
+        scratch = tempfile.mkdtemp(prefix="uninstall-rebuild-")
+        self.addCleanup(shutil.rmtree, scratch)
+        copy = os.path.join(scratch, "a", "different", "place")
         files = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"], cwd=TOP,
                                capture_output=True, check=True).stdout.split(b"\0")
         for name in filter(None, files):

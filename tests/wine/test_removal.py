@@ -1,6 +1,7 @@
 """The removal run on real folders: what goes, what stays, what is said."""
 
 import os
+import shutil
 import subprocess
 import time
 import unittest
@@ -184,7 +185,8 @@ class LinkTest(WineTest):
         document = self.folder("letter.doc")
         with open(document, "wb") as f:
             f.write(b"the user's letter")
-        subprocess.run(["rm", "-rf", os.path.join(folder, "tesk"), os.path.join(folder, "korlan.exe")], check=True)
+        shutil.rmtree(os.path.join(folder, "tesk"))
+        os.remove(os.path.join(folder, "korlan.exe"))
         os.symlink(users, os.path.join(folder, "tesk"))
         os.symlink(document, os.path.join(folder, "korlan.exe"))
         users_before = tree(users)

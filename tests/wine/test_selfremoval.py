@@ -3,6 +3,7 @@ also when other users have been planting things around it."""
 
 import glob
 import os
+import shutil
 import subprocess
 import tempfile
 import time
@@ -75,7 +76,7 @@ class HostileFolderTest(WineTest):
 
     @classmethod
     def tearDownClass(cls):
-        subprocess.run(["rm", "-rf", cls.build], check=False)
+        shutil.rmtree(cls.build, ignore_errors=True)
 
     def plant(self, folder):
         """Stand-ins under every name a bare command could resolve to."""
