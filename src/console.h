@@ -11,6 +11,8 @@ void SetTextColour(const UninstallState& state, Colour colour);
 // Windows-1251 path to CP866 for display only, byte for byte. Only the
 // Cyrillic letters and CR are mapped; every other byte passes unchanged.
 ConsoleText ToConsoleText(std::string_view ansi);
+// The same for one byte, where nothing may be allocated.
+char ToConsoleChar(char ansi);
 
 // "<path> Ok!" or "<path> ----error----" for the target being handled.
 void WriteEntryLine(const UninstallState& state);

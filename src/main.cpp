@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <exception>
 #include <new>
+#include <string_view>
 
+#include "console.h"
 #include "messages.h"
 #include "platform/platform.h"
 #include "uninstall.h"
@@ -18,9 +20,16 @@ int ReportUncaughtFailure(const char* what) {
         platform::CloseStandardStreams();
     } catch (...) {
     }
-    // In pieces: memory may be what ran out.
+    // In pieces: memory may be what ran out. What failed may name a path,
+    // which is shown as the entry lines show one.
     platform::WriteStdError(FailureReportHead);
-    platform::WriteStdError(what);
+    for (std::string_view left = what; !left.empty();) {
+        char shown[64];
+        std::size_t n = 0;
+        for (; n < sizeof shown && n < left.size(); ++n) shown[n] = ToConsoleChar(left[n]);
+        platform::WriteStdError({shown, n});
+        left.remove_prefix(n);
+    }
     platform::WriteStdError("\r\n\r\n");
     return 1;
 }

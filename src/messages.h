@@ -43,6 +43,5 @@ inline constexpr std::string_view LeftoversEn =
 inline constexpr std::string_view OkSuffix = u8" Ok!"_cp866;
 inline constexpr std::string_view ErrorSuffix = u8" ----error----"_cp866;
 
-// Heads the report of a failure nobody caught; the report goes to standard
-// error, which takes ANSI text.
-inline constexpr std::string_view FailureReportHead = u8"Ошибка / Error: "_cp1251;
+// Heads the report of a failure nobody caught, on standard error.
+inline constexpr std::string_view FailureReportHead = u8"Ошибка / Error: "_cp866;

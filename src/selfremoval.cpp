@@ -8,6 +8,9 @@
 namespace {
 
 constexpr std::string_view ScriptName = "unveltarin.bat";
+// The longest name the script resolves against its working directory:
+// "uninstall.exe\*" in its folder test.
+constexpr std::size_t LongestNameInScript = 15;
 
 // The system folder as it goes into the script: cmd reads the script in the
 // console's code page, so only plain ASCII means there what it means here,
@@ -73,15 +76,16 @@ AnsiText SelfRemovalScript(const AnsiText& systemFolder) {
 }  // namespace
 
 void LaunchSelfRemoval(const UninstallState& state) {
-    // A folder too deep to be a working directory, with no short name to
-    // stand for it: the script could never start there, so none is written
-    // and the program file stays, as when the script cannot start.
-    if (!platform::CanBeWorkingFolder(state.installFolder)) return;
+    // A folder too deep to be a working directory for the script's names,
+    // with no short name to stand for it, or a share (cmd refuses one): the
+    // script could never do its work there, so none is written and the
+    // program file stays, as when the script cannot start.
+    if (!platform::CanBeWorkingFolder(state.installFolder, AnsiText(ScriptName), LongestNameInScript)) return;
     AnsiText systemFolder;
     if (!platform::SystemFolder(systemFolder)) throw std::runtime_error("cannot tell where the system folder is");
     if (!platform::WriteNewFile(state.installFolder, AnsiText(ScriptName), SelfRemovalScript(systemFolder)))
         throw std::runtime_error("cannot write the self-removal script " + state.installFolder + AnsiText(ScriptName));
     // Not starting is not worth a word: the user can delete the file by hand,
     // and the complete script stays beside it.
-    platform::StartHiddenScript(state.installFolder, AnsiText(ScriptName));
+    platform::StartHiddenScript(state.installFolder, AnsiText(ScriptName), LongestNameInScript);
 }

@@ -12,14 +12,41 @@ using platform::WriteBlankLine;
 using platform::WriteLine;
 using platform::WritePartialLine;
 
+namespace {
+
+bool IsDriveRoot(std::string_view path) {
+    return path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+           path[1] == ':' && path[2] == '\\';
+}
+
+// "server\share\": two names, each followed by a backslash.
+bool IsShareRoot(std::string_view path) {
+    for (int part = 0; part < 2; ++part) {
+        std::size_t end = path.find('\\');
+        if (end == 0 || end == path.npos) return false;
+        path.remove_prefix(end + 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsAbsolutePath(std::string_view path) {
+    if (path.starts_with("\\\\?\\UNC\\")) return IsShareRoot(path.substr(8));
+    if (path.starts_with("\\\\?\\")) return IsDriveRoot(path.substr(4));
+    if (path.starts_with("\\\\.\\")) return false;
+    if (path.starts_with("\\\\")) return IsShareRoot(path.substr(2));
+    return IsDriveRoot(path);
+}
+
 AnsiText ResolveInstallFolder() {
     AnsiText folder;
     if (!platform::ProgramFilePath(folder)) throw std::runtime_error("cannot tell which folder the program is in");
-    // Without a backslash there is no folder to speak of, and shrinking the
-    // text to one character would aim every removal at the working directory.
-    std::size_t cut = folder.rfind('\\');
-    if (cut == AnsiText::npos) throw std::runtime_error("the program path names no folder: " + folder);
-    folder.resize(cut + 1);
+    // A relative path would be resolved against the working directory, a
+    // folder anybody may have chosen; without a backslash there is no
+    // folder to speak of at all.
+    if (!IsAbsolutePath(folder)) throw std::runtime_error("the program path is not a full path: " + folder);
+    folder.resize(folder.rfind('\\') + 1);
     return folder;
 }
 
@@ -70,6 +97,8 @@ void Uninstall() {
     platform::RestrictDllSearch();
     UninstallState state;
     state.installFolder = ResolveInstallFolder();
+    if (!platform::PinInstallFolder(state.installFolder))
+        throw std::runtime_error("cannot hold the program's folder open: " + state.installFolder);
     state.consoleOut = platform::StdOutputHandle();
     bool runFailed = false;
 

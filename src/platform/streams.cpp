@@ -5,7 +5,8 @@
 // every write shows at once; redirected output leaves in 128-byte blocks as
 // the buffer fills, the rest at exit. Reading stops at LF (so CR LF ends a line
 // too, and a lone CR ends nothing); end of input, a broken pipe or a Ctrl+Z
-// byte ends the input for good. A failed read or write throws.
+// byte ends the input for good, while Ctrl+C ends the program. A failed read
+// or write throws.
 
 #include <cstring>
 #include <stdexcept>
@@ -90,6 +91,9 @@ bool NextByte(char& c) {
         switch (ReadStdInput(In.buffer, BlockSize, got)) {
             case ReadResult::Failed: throw std::runtime_error("cannot read standard input");
             case ReadResult::End: In.ended = true; return false;
+            // The user cancelled: nothing more may happen, least of all what
+            // the line would have confirmed.
+            case ReadResult::Interrupted: EndAsInterrupted();
             case ReadResult::Data: break;
         }
         if (got == 0) { In.ended = true; return false; }

@@ -97,6 +97,14 @@ bool SystemFolder(AnsiText& path) {
     return true;
 }
 
+bool PinInstallFolder(const AnsiText& folder) {
+    Called("PinInstallFolder");
+    Quiet quietly;
+    if (machine.pinFails) return false;
+    machine.pinned = folder;
+    return true;
+}
+
 ConsoleHandle StdOutputHandle() {
     Called("StdOutputHandle");
     return reinterpret_cast<ConsoleHandle>(0x7);
@@ -168,14 +176,16 @@ bool WriteNewFile(const AnsiText& folder, const AnsiText& name, std::string_view
     return true;
 }
 
-bool CanBeWorkingFolder(const AnsiText&) {
+bool CanBeWorkingFolder(const AnsiText&, const AnsiText&, std::size_t longestName) {
     Called("CanBeWorkingFolder");
+    machine.longestName = longestName;
     return machine.canBeWorkingFolder;
 }
 
-bool StartHiddenScript(const AnsiText& folder, const AnsiText& script) {
+bool StartHiddenScript(const AnsiText& folder, const AnsiText& script, std::size_t longestName) {
     Called("StartHiddenScript");
     Quiet quietly;
+    machine.longestName = longestName;
     if (machine.startFails) return false;
     machine.started.emplace_back(folder, script);
     return true;
@@ -206,17 +216,22 @@ ReadResult ReadStdInput(char* buffer, std::size_t capacity, std::size_t& got) {
     Called("ReadStdInput");
     Quiet quietly;
     if (machine.inputFails) return ReadResult::Failed;
-    if (machine.in.empty()) return ReadResult::End;
+    if (machine.in.empty()) return machine.interruptAtEnd ? ReadResult::Interrupted : ReadResult::End;
     got = std::min({capacity, machine.inChunk, machine.in.size()});
     machine.in.copy(buffer, got);
     machine.in.erase(0, got);
     return ReadResult::Data;
 }
 
-void WriteStdError(std::string_view ansiText) {
+void WriteStdError(std::string_view consoleText) {
     Called("WriteStdError");
     Quiet quietly;
-    machine.err += ansiText;
+    machine.err += consoleText;
+}
+
+void EndAsInterrupted() {
+    Called("EndAsInterrupted");
+    throw fake::Interrupted{};
 }
 
 }  // namespace platform

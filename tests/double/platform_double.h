@@ -33,6 +33,8 @@ struct Machine {
     bool systemFolderKnown = true;
     AnsiText systemFolder = "C:\\Windows\\system32";
     bool canBeWorkingFolder = true;
+    bool pinFails = false;
+    AnsiText pinned;                  // the folder held open, once pinned
 
     // Files and folders by full path; folders end with a backslash.
     std::map<AnsiText, Node> nodes;
@@ -46,6 +48,7 @@ struct Machine {
     std::string in;                   // input still to be read
     std::size_t inChunk = 128;        // most bytes one read returns
     bool inputFails = false;
+    bool interruptAtEnd = false;      // Ctrl+C once `in` has been read, not its end
     std::string err;
 
     // What else happened, in order: "colour 14", "beep", "line <bytes>", ...
@@ -60,7 +63,11 @@ struct Machine {
     bool writeNewFileFails = false;
     bool startFails = false;
     std::vector<std::pair<AnsiText, AnsiText>> started;  // folder, script
+    std::size_t longestName = 0;      // what the last working-folder question reserved
 };
+
+// Thrown where the real backend ends the process as Ctrl+C does.
+struct Interrupted {};
 
 extern Machine machine;
 

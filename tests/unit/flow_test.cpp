@@ -146,6 +146,9 @@ INSTANTIATE_TEST_SUITE_P(
                     FatalCase{"NoStandardInput", [] { machine.inKind = StreamKind::Missing; }, false},
                     FatalCase{"ProgramPathUnknown", [] { machine.programPathKnown = false; }, false},
                     FatalCase{"ProgramPathWithoutFolder", [] { machine.programPath = "uninstall.exe"; }, false},
+                    FatalCase{"ProgramPathRelative", [] { machine.programPath = "Apps\\Veltarin\\uninstall.exe"; },
+                              false},
+                    FatalCase{"FolderCannotBeHeld", [] { machine.pinFails = true; }, false},
                     FatalCase{"SummaryWriteFails", [] { machine.failOutputWrite = 16; }, true},
                     FatalCase{"ScriptCannotBeWritten", [] { machine.writeNewFileFails = true; }, true}),
     CaseName());
@@ -155,6 +158,45 @@ TEST_F(FlowTest, UnknownProgramFolderEndsBeforeAnythingIsShown) {
     EXPECT_THROW(Uninstall(), std::runtime_error);
     EXPECT_EQ(machine.out, "");
     EXPECT_EQ(machine.in, "\n\n");
+}
+
+// The folder is held from before the first word, so that what the user
+// confirms is the folder every later step acts on.
+TEST_F(FlowTest, FolderIsHeldBeforeTheDialogueAndAFolderThatCannotBeEndsThere) {
+    Uninstall();
+    EXPECT_EQ(machine.pinned, Folder);
+    auto pinned = std::find(machine.calls.begin(), machine.calls.end(), "PinInstallFolder");
+    EXPECT_LT(pinned, std::find(machine.calls.begin(), machine.calls.end(), "StdOutputKind"));
+
+    fake::Reset();
+    machine.outKind = StreamKind::Console;
+    machine.in = "\n\n";
+    machine.pinFails = true;
+    EXPECT_THROW(Uninstall(), std::runtime_error);
+    EXPECT_EQ(machine.out, "");
+}
+
+// Windows ends the process when Ctrl+C interrupts a read; until it does,
+// the program must not take the interrupted read for a confirmation.
+TEST_F(FlowTest, CtrlCAtTheFirstWaitRemovesNothingAndSaysNothingMore) {
+    fake::AddFile(Folder + "sabet.exe");
+    machine.in = "";
+    machine.interruptAtEnd = true;
+    EXPECT_THROW(Uninstall(), fake::Interrupted);
+    EXPECT_EQ(Transcript(), Dialogue());
+    EXPECT_TRUE(fake::Exists(Folder + "sabet.exe"));
+    EXPECT_TRUE(machine.written.empty());
+    EXPECT_TRUE(machine.started.empty());
+}
+
+TEST_F(FlowTest, CtrlCAtTheSecondWaitWritesNoScript) {
+    fake::AddFile(Folder + "sabet.exe");
+    machine.in = "\n";  // the first wait's line; Ctrl+C comes during the second
+    machine.interruptAtEnd = true;
+    EXPECT_THROW(Uninstall(), fake::Interrupted);
+    EXPECT_FALSE(fake::Exists(Folder + "sabet.exe"));
+    EXPECT_TRUE(machine.written.empty());
+    EXPECT_TRUE(machine.started.empty());
 }
 
 struct FolderCase {
@@ -178,8 +220,43 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FolderCase{"Nested", "C:\\Apps\\Tool\\uninstall.exe", "C:\\Apps\\Tool\\"},
                     FolderCase{"DriveRoot", "C:\\uninstall.exe", "C:\\"},
                     FolderCase{"Share", "\\\\server\\share\\u.exe", "\\\\server\\share\\"},
+                    FolderCase{"LongDrivePath", "\\\\?\\C:\\Apps\\u.exe", "\\\\?\\C:\\Apps\\"},
+                    FolderCase{"LongSharePath", "\\\\?\\UNC\\server\\share\\u.exe",
+                               "\\\\?\\UNC\\server\\share\\"},
                     FolderCase{"CyrillicKeptInAnsi", "D:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB\\uninstall.exe",
                                "D:\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB\\"}),
     CaseName());
+
+struct PathCase {
+    const char* name;
+    const char* path;
+};
+
+// Test listings show the case by its name.
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
+
+// Anything else would be resolved against a working directory or a drive's
+// current folder, places the program does not choose.
+class NotAFullPathTest : public MachineTest, public testing::WithParamInterface<PathCase> {};
+
+TEST_P(NotAFullPathTest, IsRefused) {
+    EXPECT_FALSE(IsAbsolutePath(GetParam().path));
+    machine.programPath = GetParam().path;
+    EXPECT_THROW(ResolveInstallFolder(), std::runtime_error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NotAFullPathTest,
+                         testing::Values(PathCase{"BareName", "uninstall.exe"},
+                                         PathCase{"Relative", "Apps\\uninstall.exe"},
+                                         PathCase{"DotRelative", ".\\uninstall.exe"},
+                                         PathCase{"RootedWithoutDrive", "\\Apps\\uninstall.exe"},
+                                         PathCase{"DriveRelative", "C:uninstall.exe"},
+                                         PathCase{"ServerWithoutShare", "\\\\server\\uninstall.exe"},
+                                         PathCase{"EmptyServer", "\\\\\\share\\uninstall.exe"},
+                                         PathCase{"Device", "\\\\.\\C:\\Apps\\uninstall.exe"},
+                                         PathCase{"LongWithoutDrive", "\\\\?\\Apps\\uninstall.exe"},
+                                         PathCase{"LongShareWithoutShare", "\\\\?\\UNC\\server\\u.exe"},
+                                         PathCase{"Empty", ""}),
+                         CaseName());
 
 }  // namespace

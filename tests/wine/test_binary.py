@@ -4,7 +4,7 @@ import os
 import subprocess
 import unittest
 
-WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll"}
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
 
 
 def objdump(machine, *args):
