@@ -45,6 +45,12 @@ bool PinFolder(const AnsiText& folder);
 // trailing dots or spaces dropped). False for a path outside the folder.
 bool LongPath(const AnsiText& path, std::wstring& wide);
 
+// Whether two paths name the same place as Windows compares names: without
+// regard to case (names on disk may differ from the listed ones,
+// "Thumbs.db") and without the trailing separators Windows may or may not
+// report for a folder.
+bool SamePath(std::wstring_view a, std::wstring_view b);
+
 // True when the object open in `handle` is not a link and lies at `path`,
 // inside the install folder, by way of the very names in `path`: no
 // junction, symbolic link or mount point on the way.

@@ -139,17 +139,14 @@ bool RealPath(const std::wstring& started, std::wstring& real) {
     return false;
 }
 
-// Compares paths as Windows names them: without regard to case (names on
-// disk may differ from the listed ones, "Thumbs.db") and without the
-// trailing separators Windows may or may not report for a folder.
+}  // namespace
+
 bool SamePath(std::wstring_view a, std::wstring_view b) {
     a = answers::WithoutTrailingSeparators(a);
     b = answers::WithoutTrailingSeparators(b);
     return win32.CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
                                       TRUE) == CSTR_EQUAL;
 }
-
-}  // namespace
 
 const Pin& Pinned() { return pin; }
 
