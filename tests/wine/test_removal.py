@@ -140,15 +140,21 @@ class DepthTest(WineTest):
         self.assertEqual(len(windows_path(folder)), length)
         return folder
 
-    def test_folder_of_244_characters_loses_every_target_and_the_program_file(self):
-        folder = self.deep_folder(244)
-        program = install(folder)
-        self.assertGreater(len(windows_path(os.path.join(folder, "tesk/Varle/desktop.inf"))), 260)
-        status, out, err = run(program)
-        self.assertEqual(status, 0, err)
-        expected = b"".join(entry_line(folder, p, True) for p in FILES + FOLDERS)
-        self.assertEqual(out, DIALOGUE + expected + SUMMARY)
-        self.assertTrue(wait_until(lambda: os.listdir(folder) == [], 20), os.listdir(folder))
+    def test_every_target_the_program_file_and_the_script_go_at_each_depth(self):
+        # Around the edges where a name relative to the folder (the script
+        # uses up to 16 characters) or the folder itself reaches MAX_PATH.
+        for length in (244, 245, 246, 250, 259, 260, 265, 275):
+            with self.subTest(length=length):
+                folder = self.deep_folder(length)
+                program = install(folder)
+                self.assertGreater(len(windows_path(os.path.join(folder, "tesk/Varle/desktop.inf"))), 260)
+                # Wine cannot start a program in a working directory past MAX_PATH.
+                status, out, err = run(program, cwd=self.root)
+                self.assertEqual(status, 0, err)
+                expected = b"".join(entry_line(folder, p, True) for p in FILES + FOLDERS)
+                self.assertEqual(out, DIALOGUE + expected + SUMMARY)
+                self.assertTrue(wait_until(lambda: os.listdir(folder) == [], 20), os.listdir(folder))
+                shutil.rmtree(self.folder(os.path.relpath(folder, self.root).split(os.sep)[0]))
 
     def test_folder_of_300_characters_loses_every_target_and_nothing_beside_it(self):
         folder = self.deep_folder(300)
@@ -203,6 +209,47 @@ class LinkTest(WineTest):
             self.assertEqual(f.read(), b"the user's letter")
         self.assertEqual(sorted(os.listdir(folder)), ["korlan.exe", "tesk"])
         self.assertTrue(os.path.islink(os.path.join(folder, "tesk")))
+
+
+class PinnedFolderTest(WineTest):
+    """A link above the install folder that another user re-points while the
+    program waits for its first ENTER."""
+
+    def test_folder_started_in_is_emptied_and_the_one_the_link_now_leads_to_is_untouched(self):
+        games, other = self.folder("GamesA"), self.folder("GamesB")
+        install(os.path.join(games, "Veltarin"))
+        install(os.path.join(other, "Veltarin"), content=b"another install")
+        other_before = tree(other)
+        link = self.folder("Games")
+        os.symlink(games, link)
+        started = os.path.join(link, "Veltarin")
+        program = os.path.join(started, "uninstall.exe")
+
+        process = subprocess.Popen(["wine", program], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, cwd=self.root)
+        self.addCleanup(lambda: process.poll() is None and process.kill())
+        # The dialogue comes in 128-byte blocks; once the first is out, the
+        # program is at, or about to reach, its first wait.
+        first = b""
+        while len(first) < 128:
+            block = os.read(process.stdout.fileno(), 128 - len(first))  # unbuffered: communicate() takes the rest
+            self.assertTrue(block, "the program ended before its first wait")
+            first += block
+        time.sleep(2)
+        self.assertTrue(os.path.exists(os.path.join(games, "Veltarin", "korlan.exe")))
+        repointed = self.folder("Games.new")
+        os.symlink(other, repointed)
+        os.replace(repointed, link)
+
+        out, err = process.communicate(b"\n\n", timeout=90)
+        self.assertEqual(process.returncode, 0, err)
+        # The lines name the folder as the program was started.
+        expected = b"".join(entry_line(started, p, True) for p in FILES + FOLDERS)
+        self.assertEqual(first + out, DIALOGUE + expected + SUMMARY)
+        self.assertTrue(wait_until(lambda: os.listdir(os.path.join(games, "Veltarin")) == [], 20),
+                        os.listdir(os.path.join(games, "Veltarin")))
+        time.sleep(1)
+        self.assertEqual(tree(other), other_before)
 
 
 class ReadOnlyMountTest(WineTest):

@@ -115,8 +115,18 @@ class HostileFolderTest(WineTest):
 
         os.chmod(program, 0o555)  # so that the script goes through its pauses
         started = time.monotonic()
-        status, _, err = run(program, cwd=cwd, env=hostile)  # returns once the script has let go of the output
-        self.assertEqual(status, 0, err)
+        process = subprocess.Popen(["wine", program], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.PIPE, cwd=cwd, env=dict(os.environ, **hostile))
+        self.addCleanup(lambda: process.poll() is None and process.kill())
+        process.stdin.write(b"\n\n")
+        process.stdin.close()
+        # While it runs, nobody but SYSTEM and the Administrators may change
+        # it. Wine keeps no ACLs, but it shows a new file's DACL in its mode
+        # bits: nothing for "others".
+        script = os.path.join(folder, SCRIPT)
+        self.assertTrue(wait_until(lambda: os.path.exists(script), 30))
+        self.assertEqual(os.stat(script).st_mode & 0o007, 0, oct(os.stat(script).st_mode))
+        self.assertEqual(process.wait(timeout=90), 0, process.stderr.read())
         self.assertTrue(wait_until(lambda: not os.path.exists(os.path.join(folder, SCRIPT)), 90))
         elapsed = time.monotonic() - started
         self.assertEqual(self.markers(), [])
