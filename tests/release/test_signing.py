@@ -6,6 +6,7 @@ import glob
 import hashlib
 import os
 import shutil
+import stat
 import subprocess
 import tempfile
 import unittest
@@ -63,8 +64,12 @@ class SigningTest(WineTest):
 
     def test_signed_builds_verify_and_the_signed_program_runs_the_whole_dialogue(self):
         exes = self.copies()
+        modes = (0o751, 0o700)
+        for exe, mode in zip(exes, modes):
+            os.chmod(exe, mode)
         result = self.sign(self.pfx, *exes)
         self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(tuple(stat.S_IMODE(os.stat(exe).st_mode) for exe in exes), modes)
         for exe in exes:
             verified = subprocess.run(["osslsigncode", "verify", "-CAfile", self.cert, "-in", exe],
                                       capture_output=True, text=True)
@@ -105,6 +110,18 @@ class SigningTest(WineTest):
                 self.assertEqual([digest(exe) for exe in exes], before)
                 self.assertEqual(sorted(os.listdir(os.path.dirname(exes[0]))), ["i686.exe", "x86_64.exe"])
                 shutil.rmtree(os.path.dirname(exes[0]))
+
+    def test_file_that_cannot_be_replaced_leaves_both_as_they_were(self):
+        exes = self.copies()
+        os.chmod(exes[0], 0o750)
+        before = [(digest(exe), os.stat(exe).st_mode) for exe in exes]
+        subprocess.run(["chattr", "+i", exes[1]], check=True)  # as root: nobody may replace it
+        self.addCleanup(subprocess.run, ["chattr", "-i", exes[1]], check=True)
+        result = self.sign(self.pfx, *exes)
+        self.assertNotEqual(result.returncode, 0)
+        self.assertIn(b"tools/sign: ", result.stderr)
+        self.assertEqual([(digest(exe), os.stat(exe).st_mode) for exe in exes], before)
+        self.assertEqual(sorted(os.listdir(os.path.dirname(exes[0]))), ["i686.exe", "x86_64.exe"])
 
 
 if __name__ == "__main__":

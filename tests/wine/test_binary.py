@@ -1,6 +1,7 @@
 """What the shipped files are: self-contained, stripped, with version and manifest."""
 
 import os
+import struct
 import subprocess
 import unittest
 
@@ -11,6 +12,26 @@ def objdump(machine, *args):
     english = dict(os.environ, LC_ALL="C")  # its headings are translated otherwise
     return subprocess.run(["%s-w64-mingw32-objdump" % machine, *args], capture_output=True, text=True,
                           check=True, env=english).stdout
+
+
+def checksum_offset(data):
+    return struct.unpack_from("<I", data, 0x3C)[0] + 24 + 64  # PE signature, file header, then CheckSum
+
+
+def stored_checksum(data):
+    return struct.unpack_from("<I", data, checksum_offset(data))[0]
+
+
+def pe_checksum(data):
+    """Windows' PE checksum (CheckSumMappedFile): 16-bit one's-complement
+    sum of the file with the field itself as 0, plus the file's length."""
+    at = checksum_offset(data)
+    padded = data[:at] + bytes(4) + data[at + 4:] + bytes(len(data) % 2)
+    total = 0
+    for (word,) in struct.iter_unpack("<H", padded):
+        total += word
+        total = (total & 0xFFFF) + (total >> 16)
+    return total + len(data)
 
 
 class BinaryTest(unittest.TestCase):
@@ -26,6 +47,7 @@ class BinaryTest(unittest.TestCase):
         for text in ("ProductName", "Veltarin", "ProductVersion", "5.301", "uninstall.exe"):
             self.assertIn(text.encode("utf-16-le"), data, text)
         self.assertIn(b'<requestedExecutionLevel level="requireAdministrator"', data)
+        self.assertEqual(stored_checksum(data), pe_checksum(data), "the PE checksum field is not the file's")
 
     def test_x86_64(self):
         self.check(os.environ["UNINSTALL_EXE"], "x86_64")
