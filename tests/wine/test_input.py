@@ -1,11 +1,15 @@
 """The two waits for ENTER: what ends a line and what ends the input."""
 
 import os
+import shutil
 import subprocess
+import tempfile
 import time
 import unittest
 
-from harness import DIALOGUE, SUMMARY, WineTest, install, run, wait_until
+from harness import DIALOGUE, SUMMARY, WineTest, install, run, wait_until, windows_path
+
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 class InputTest(WineTest):
@@ -51,6 +55,21 @@ class InputTest(WineTest):
 
         self.feed(process, b"\r\n")
         self.assertEqual(process.wait(timeout=60), 0)
+
+    def test_windows_pipe_whose_writer_has_gone_is_the_end_of_input(self):
+        # Wine gives a Unix pipe's end as a read of 0 bytes; a Windows pipe
+        # whose writer has closed it answers ERROR_BROKEN_PIPE instead.
+        build = tempfile.mkdtemp(prefix="uninstall-pipe-")
+        self.addCleanup(shutil.rmtree, build, ignore_errors=True)
+        parent = os.path.join(build, "pipe_parent.exe")
+        subprocess.run([os.environ["MINGW_CC"], "-O2", "-s", "-municode", "-o", parent,
+                        os.path.join(HERE, "pipe_parent.c")], check=True)
+        program = install(self.folder("Veltarin"), files=["sabet.exe"])
+        result = subprocess.run(["wine", parent, windows_path(program)], stdin=subprocess.DEVNULL,
+                                capture_output=True, timeout=90, cwd=os.path.dirname(program))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertTrue(result.stdout.startswith(DIALOGUE), result.stdout)
+        self.assertFalse(os.path.exists(self.folder("Veltarin", "sabet.exe")))
 
 
 if __name__ == "__main__":

@@ -252,6 +252,53 @@ class PinnedFolderTest(WineTest):
         self.assertEqual(tree(other), other_before)
 
 
+class ExactNameTest(WineTest):
+    """Each deletion checks the open file is exactly the listed name in the
+    install folder: the same volume, the whole path, in any case."""
+
+    def test_listed_name_linked_to_a_look_alike_leaves_the_look_alike(self):
+        for case in ("same path on another drive", "sibling whose name extends it"):
+            with self.subTest(case):
+                folder = self.folder(case, "Veltarin")
+                program = install(folder, files=["sabet.exe"])
+                if case == "same path on another drive":
+                    # A drive of its own (its own serial number) whose folders
+                    # mirror the install folder's path from the root.
+                    drive = self.folder(case, "drive")
+                    os.makedirs(drive)
+                    with open(os.path.join(drive, ".windows-serial"), "w") as f:
+                        f.write("51a7e000\n")
+                    letter = os.path.join(os.environ["WINEPREFIX"], "dosdevices", "q:")
+                    os.symlink(drive, letter)
+                    self.addCleanup(os.remove, letter)
+                    victim = os.path.join(drive, folder.lstrip("/"), "korlan.exe")
+                    os.makedirs(os.path.dirname(victim))
+                else:
+                    victim = os.path.join(folder, "korlan.exe.keep")
+                with open(victim, "wb") as f:
+                    f.write(b"the user's own")
+                os.symlink(victim, os.path.join(folder, "korlan.exe"))
+
+                status, out, err = run(program)
+                self.assertEqual(status, 0, err)
+                self.assertEqual(out, DIALOGUE + entry_line(folder, "korlan.exe", False)
+                                 + entry_line(folder, "sabet.exe", True) + SUMMARY + LEFTOVERS)
+                with open(victim, "rb") as f:
+                    self.assertEqual(f.read(), b"the user's own")
+                self.assertTrue(os.path.islink(os.path.join(folder, "korlan.exe")))
+
+    def test_names_on_disk_in_another_case_go_like_the_listed_ones(self):
+        folder = self.folder("Veltarin")
+        on_disk = {"thumbs.db": "Thumbs.db", "korlan.exe": "KORLAN.exe"}
+        program = install(folder, files=[on_disk.get(p, p).replace("tesk/", "TESK/") for p in FILES])
+        status, out, err = run(program)
+        self.assertEqual(status, 0, err)
+        # The lines name the targets as listed.
+        expected = b"".join(entry_line(folder, p, True) for p in FILES + FOLDERS)
+        self.assertEqual(out, DIALOGUE + expected + SUMMARY)
+        self.assertTrue(wait_until(lambda: os.listdir(folder) == [], 20), os.listdir(folder))
+
+
 class ReadOnlyMountTest(WineTest):
     """A file system that accepts a deletion and keeps the file: as root, a
     read-only bind mount of a full install."""

@@ -59,6 +59,25 @@ class SelfRemovalTest(WineTest):
         self.assertTrue(os.path.exists(program))
         self.assertTrue(os.path.isdir(os.path.join(folder, SCRIPT)))
 
+    def test_script_cut_short_by_a_full_disk_is_deleted_again(self):
+        # As root: a file system just big enough for the program and a filler.
+        folder = self.folder("Veltarin")
+        os.mkdir(folder)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", folder], check=True)
+        self.addCleanup(subprocess.run, ["umount", "-l", folder], check=True)
+        program = install(folder, files=[])
+        with open(os.path.join(folder, "filler"), "wb", buffering=0) as f:
+            try:
+                while True:
+                    f.write(b"\0" * 64)
+            except OSError:
+                pass
+        status, out, err = run(program)
+        self.assertEqual(status, 1, err)
+        self.assertTrue(out.startswith(DIALOGUE), out)
+        self.assertIn(b"unveltarin.bat", err)
+        self.assertEqual(sorted(os.listdir(folder)), ["filler", "uninstall.exe"])
+
 
 class HostileFolderTest(WineTest):
     """Another user may create files and links in the install folder, in the
