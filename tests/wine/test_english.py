@@ -8,7 +8,8 @@ import shlex
 import subprocess
 import unittest
 
-from harness import DIALOGUE, FILES, FOLDERS, SUMMARY, WineTest, entry_line, install, run, wait_until
+from harness import (CRLF, DIALOGUE, FILES, FOLDERS, SUMMARY, WineTest, entry_line, install, oem, run, wait_until,
+                     windows_path)
 
 USERS_OWN = "korlanü.exe"  # byte 252 in 1252; the listed korlanь.exe is byte 252 in 1251
 
@@ -32,6 +33,15 @@ class EnglishMachineTest(WineTest):
                 self.assertTrue(wait_until(lambda: os.listdir(folder) == [USERS_OWN], 20), os.listdir(folder))
                 with open(os.path.join(folder, USERS_OWN), "rb") as f:
                     self.assertEqual(f.read(), b"the user's own")
+
+    def test_failure_report_shows_a_cyrillic_path_as_the_entry_lines_do(self):
+        folder = self.folder("Программы", "Велтарин")
+        program = install(folder, files=[])
+        os.mkdir(os.path.join(folder, "unveltarin.bat"))  # the script cannot be written
+        status, out, err = run(program)
+        self.assertEqual(status, 1, err)
+        script = windows_path(os.path.join(folder, "unveltarin.bat"))
+        self.assertEqual(err, oem("Ошибка / Error: cannot write the self-removal script " + script) + CRLF + CRLF)
 
     def test_dialogue_reads_as_russian_in_a_terminal(self):
         folder = self.folder("Программы", "Велтарин")
