@@ -171,12 +171,21 @@ bool PinFolder(const AnsiText& folder) {
     return false;
 }
 
+namespace {
+
+// The part of `path` below the pinned folder as it was started, in Unicode;
+// false for a path outside it.
+bool NameInFolder(const AnsiText& path, std::wstring& name) {
+    return pin.handle != INVALID_HANDLE_VALUE && path.size() >= pin.started.size() &&
+           path.compare(0, pin.started.size(), pin.started) == 0 &&
+           ToUnicode(std::string_view(path).substr(pin.started.size()), name);
+}
+
+}  // namespace
+
 bool LongPath(const AnsiText& path, std::wstring& wide) {
-    if (pin.handle == INVALID_HANDLE_VALUE || path.size() < pin.started.size() ||
-        path.compare(0, pin.started.size(), pin.started) != 0)
-        return false;
     std::wstring name;
-    if (!ToUnicode(std::string_view(path).substr(pin.started.size()), name)) return false;
+    if (!NameInFolder(path, name)) return false;
     wide = pin.real + name;
     return true;
 }
@@ -190,11 +199,8 @@ bool IsPlainlyAt(HANDLE handle, const AnsiText& path) {
         ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && answers::IsLinkTag(tag.ReparseTag)))
         return false;
 
-    if (pin.handle == INVALID_HANDLE_VALUE || path.size() <= pin.started.size() ||
-        path.compare(0, pin.started.size(), pin.started) != 0)
-        return false;
     std::wstring name;
-    if (!ToUnicode(std::string_view(path).substr(pin.started.size()), name)) return false;
+    if (!NameInFolder(path, name) || name.empty()) return false;
     std::wstring expected(answers::WithoutTrailingSeparators(pin.fromRoot));
     if (expected.back() != L'\\') expected += L'\\';
     expected += name;
