@@ -176,16 +176,14 @@ bool WriteNewFile(const AnsiText& folder, const AnsiText& name, std::string_view
     return true;
 }
 
-bool CanBeWorkingFolder(const AnsiText&, const AnsiText&, std::size_t longestName) {
+bool CanBeWorkingFolder(const AnsiText&, const AnsiText&, std::size_t) {
     Called("CanBeWorkingFolder");
-    machine.longestName = longestName;
     return machine.canBeWorkingFolder;
 }
 
-bool StartHiddenScript(const AnsiText& folder, const AnsiText& script, std::size_t longestName) {
+bool StartHiddenScript(const AnsiText& folder, const AnsiText& script, std::size_t) {
     Called("StartHiddenScript");
     Quiet quietly;
-    machine.longestName = longestName;
     if (machine.startFails) return false;
     machine.started.emplace_back(folder, script);
     return true;

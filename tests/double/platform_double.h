@@ -63,7 +63,6 @@ struct Machine {
     bool writeNewFileFails = false;
     bool startFails = false;
     std::vector<std::pair<AnsiText, AnsiText>> started;  // folder, script
-    std::size_t longestName = 0;      // what the last working-folder question reserved
 };
 
 // Thrown where the real backend ends the process as Ctrl+C does.
