@@ -40,9 +40,8 @@ namespace {
 
 // A folder is opened by its name without the trailing backslash, the name
 // Windows reports it by.
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-    if (path.size() > 1 && path.back() == L'\\') path.pop_back();
-    return path;
+std::wstring WithoutTrailingBackslash(const std::wstring& path) {
+    return std::wstring(answers::WithoutTrailingSeparators(path));
 }
 
 // Opens the name itself, where Windows can: a link is opened as the link,
