@@ -136,16 +136,18 @@ BOOL WINAPI DeletionDenied(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID i
     return FALSE;
 }
 
-void Hold(const std::wstring& relative) {
-    holder = CreateFileW(Real(relative).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
+// A folder holding Ambel.wav, which another program holds open with delete
+// sharing, as Explorer, the indexer or a virus scanner would.
+void HeldFileIn(const std::wstring& folder) {
+    MakeFolder(folder);
+    MakeFile(folder + L"\\Ambel.wav");
+    holder = CreateFileW(Real(folder + L"\\Ambel.wav").c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     CHECK(holder != INVALID_HANDLE_VALUE);
 }
 
 CASE(HeldFileGoesAtOnceWithPosixDeletionAndSoDoesItsFolder) {
-    MakeFolder(L"held1");
-    MakeFile(L"held1\\Ambel.wav");
-    Hold(L"held1\\Ambel.wav");
+    HeldFileIn(L"held1");
     win32.SetFileInformationByHandle = PosixDeletion;
     dispositionFlags = 0;
     CHECK(platform::DeleteFileA(Folder, Folder + "held1\\Ambel.wav"));
@@ -156,9 +158,7 @@ CASE(HeldFileGoesAtOnceWithPosixDeletionAndSoDoesItsFolder) {
 }
 
 CASE(HeldFileStaysWithoutPosixDeletionAndIsReportedSo) {
-    MakeFolder(L"held2");
-    MakeFile(L"held2\\Ambel.wav");
-    Hold(L"held2\\Ambel.wav");
+    HeldFileIn(L"held2");
     win32.SetFileInformationByHandle = NoPosixDeletion;
     plainDispositions = 0;
     CHECK(!platform::DeleteFileA(Folder, Folder + "held2\\Ambel.wav"));
